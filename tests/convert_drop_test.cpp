@@ -225,14 +225,13 @@ TEST_F(ConvertDrop, AFolderEndingInASeparatorIsUsedAsStored)
 
 TEST_F(ConvertDrop, ADriveRootGivesADoubledSeparator)
 {
-    const char* root = std::getenv("KESTRIMO_DRIVE_ROOT");
-    if (!root || !*root) {
-        GTEST_SKIP() << "no scratch drive mapped (KESTRIMO_DRIVE_ROOT unset; the Windows test run maps one)";
+    const fs::path root = DriveRootFolder();
+    if (root.empty()) {
+        GTEST_SKIP() << "no scratch drive mapped; the Windows test run maps K: to a scratch folder";
     }
-    const CString drive = ToCString(root);  // such as "K:\"
-    for (const auto& entry : fs::directory_iterator(ToPath(drive))) {
-        fs::remove_all(entry.path());
-    }
+    const CString drive = ToCString(root);
+    ASSERT_EQ(drive, u"K:\\");
+    fs::remove(root / "[NO-POBS]a.xer");
     m_prompts.folder = drive;
     const CString a = Input("a.xer", "%T\tPOBS\r\nx\r\n%E\r\n");
     Drop({a});

@@ -276,9 +276,9 @@ TEST(Open, AHeldFileOpensInNoModeAndStaysUntouched)
             EXPECT_FALSE(other.Open(ToCString(folder / "held.xer"), mode));
         }
         if (holder == OpenMode::Read) {
+            holding.Close();
             EXPECT_EQ(ReadBytes(folder / "held.xer"), "held\r\n") << "a refused open changes nothing";
         }
-        holding.Close();
     }
     CStdioFile afterwards;
     EXPECT_TRUE(afterwards.Open(ToCString(folder / "held.xer"), OpenMode::Read));

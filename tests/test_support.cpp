@@ -11,8 +11,6 @@
 
 #ifdef _WIN32
 #include "classlib/wide_win.h"
-#else
-#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -118,10 +116,26 @@ fs::path FullDiskFolder()
 
 bool IgnoresPermissions()
 {
+    // Asked of the file system itself: root on Linux, and Wine run by root, may
+    // write where the permissions say no.
+    ScratchFolder folder;
+    const fs::path probe = folder / "read-only";
+    WriteBytes(probe, "");
+    fs::permissions(probe, fs::perms::owner_read);
+    std::ofstream writer(probe, std::ios::binary | std::ios::app);
+    const bool writable = writer.is_open();
+    writer.close();
+    return writable;
+}
+
+fs::path DriveRootFolder()
+{
 #ifdef _WIN32
-    return false;
+    const fs::path root = L"K:\\";
+    std::error_code ignored;
+    return fs::exists(root / ".mapped", ignored) ? root : fs::path();
 #else
-    return geteuid() == 0;
+    return fs::path();
 #endif
 }
 

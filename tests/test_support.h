@@ -38,6 +38,9 @@ std::filesystem::path SamplesFolder();
 // (KESTRIMO_FULL_DISK), or empty when none was prepared.
 std::filesystem::path FullDiskFolder();
 
+// The root of a scratch drive that the Windows test run maps (K:\), or empty.
+std::filesystem::path DriveRootFolder();
+
 // A path as the program under test spells it (Z:\... under Wine).
 std::filesystem::path FromUnixPath(const std::string& unixPath);
 

@@ -2,6 +2,7 @@
 
 #include "classlib/cstring.h"
 
+#include <utility>
 #include <vector>
 
 // The files of one drop, in the order the shell lists them. Each path is read

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <utility>
+
 namespace {
 
 // The root of an absolute path: "C:\" for "C:\dir\file".
