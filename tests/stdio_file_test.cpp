@@ -275,6 +275,11 @@ TEST(Open, AHeldFileOpensInNoModeAndStaysUntouched)
             CStdioFile other;
             EXPECT_FALSE(other.Open(ToCString(folder / "held.xer"), mode));
         }
+#ifdef _WIN32
+        // Without sharing, the C runtime's own open fails as well; on POSIX the
+        // lock binds only programs that lock.
+        EXPECT_FALSE(std::ifstream(folder / "held.xer").is_open());
+#endif
         if (holder == OpenMode::Read) {
             holding.Close();
             EXPECT_EQ(ReadBytes(folder / "held.xer"), "held\r\n") << "a refused open changes nothing";
