@@ -17,3 +17,7 @@ void WriteLine(std::FILE* stream, const CString& text);
 void WritePrompt(const CString& text);
 // Reads one line from standard input, without its line end; false at its end.
 bool ReadLine(CString& line);
+
+// Reads one line of UTF-8 from standard input; the part shared by both platforms
+// when the input is a pipe or a file.
+bool ReadUtf8Line(CString& line);

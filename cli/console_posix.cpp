@@ -27,17 +27,5 @@ void WritePrompt(const CString& text)
 
 bool ReadLine(CString& line)
 {
-    std::string bytes;
-    int c;
-    while ((c = std::getchar()) != EOF && c != '\n') {
-        bytes += static_cast<char>(c);
-    }
-    if (c == EOF && bytes.empty()) {
-        return false;
-    }
-    if (!bytes.empty() && bytes.back() == '\r') {
-        bytes.pop_back();
-    }
-    line = FromUtf8(bytes);
-    return true;
+    return ReadUtf8Line(line);
 }

@@ -58,28 +58,17 @@ bool ReadLine(CString& line)
     CString read;
     if (IsConsole(input)) {
         wchar_t c;
-        DWORD got;
+        DWORD got = 0;
         while (ReadConsoleW(input, &c, 1, &got, nullptr) && got == 1 && c != L'\n') {
             if (c != L'\r') {
-                read += CString(reinterpret_cast<const char16_t*>(&c), 1);
+                read += FromWide(&c, 1);
             }
         }
         if (got == 0 && read.IsEmpty()) {
             return false;
         }
-    } else {
-        std::string bytes;
-        int c;
-        while ((c = std::getchar()) != EOF && c != '\n') {
-            bytes += static_cast<char>(c);
-        }
-        if (c == EOF && bytes.empty()) {
-            return false;
-        }
-        if (!bytes.empty() && bytes.back() == '\r') {
-            bytes.pop_back();
-        }
-        read = FromUtf8(bytes);
+    } else if (!ReadUtf8Line(read)) {
+        return false;
     }
     line = read;
     return true;

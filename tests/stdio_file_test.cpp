@@ -386,9 +386,17 @@ protected:
     }
     void TearDown() override
     {
+        SetDestructorFailureReporter(nullptr);
         if (!m_folder.empty()) {
             ClearFullDisk(m_folder);
         }
+    }
+
+    // Keeps what destructors report, in place of showing it.
+    void CaptureDestructorReports()
+    {
+        s_reported = &m_reported;
+        SetDestructorFailureReporter([](const CString& message) { s_reported->push_back(message); });
     }
 
     // Fills the file system up to the last few bytes.
@@ -403,15 +411,14 @@ protected:
     }
 
     fs::path m_folder;
+    std::vector<CString> m_reported;
+    static inline std::vector<CString>* s_reported = nullptr;
 };
 
 TEST_F(FullDisk, CloseWhoseLastBlockIsRefusedRaisesAndCloses)
 {
     Fill();
-    std::vector<CString> reported;
-    static std::vector<CString>* s_reported;
-    s_reported = &reported;
-    SetDestructorFailureReporter([](const CString& message) { s_reported->push_back(message); });
+    CaptureDestructorReports();
     {
         CStdioFile output;
         ASSERT_TRUE(output.Open(ToCString(m_folder / "out.xer"), OpenMode::Create));
@@ -425,17 +432,13 @@ TEST_F(FullDisk, CloseWhoseLastBlockIsRefusedRaisesAndCloses)
         }
         EXPECT_FALSE(output.IsOpen());
     }
-    EXPECT_TRUE(reported.empty()) << "destroying a closed file shows nothing";
-    SetDestructorFailureReporter(nullptr);
+    EXPECT_TRUE(m_reported.empty()) << "destroying a closed file shows nothing";
 }
 
 TEST_F(FullDisk, ACloseThatFailsInTheDestructorIsReported)
 {
     Fill();
-    std::vector<CString> reported;
-    static std::vector<CString>* s_reported;
-    s_reported = &reported;
-    SetDestructorFailureReporter([](const CString& message) { s_reported->push_back(message); });
+    CaptureDestructorReports();
     CString path;
     {
         CStdioFile output;
@@ -443,13 +446,12 @@ TEST_F(FullDisk, ACloseThatFailsInTheDestructorIsReported)
         path = output.GetFilePath();
         output.WriteString(u"buffered, then refused\n");
     }
-    SetDestructorFailureReporter(nullptr);
-    ASSERT_EQ(reported.size(), 1u);
+    ASSERT_EQ(m_reported.size(), 1u);
     const CString start = u"Exception thrown in destructor (stdio_file.cpp:";
-    EXPECT_EQ(CString(reported[0].GetString(), start.GetLength()), start);
+    EXPECT_EQ(CString(m_reported[0].GetString(), start.GetLength()), start);
     const CString end = u")\nDisk full while accessing " + path + u".";
-    ASSERT_GT(reported[0].GetLength(), end.GetLength());
-    EXPECT_EQ(CString(reported[0].GetString() + reported[0].GetLength() - end.GetLength(), end.GetLength()), end);
+    ASSERT_GT(m_reported[0].GetLength(), end.GetLength());
+    EXPECT_EQ(CString(m_reported[0].GetString() + m_reported[0].GetLength() - end.GetLength(), end.GetLength()), end);
 }
 
 }  // namespace

@@ -106,32 +106,6 @@ bool RemoveFile(const CString& path)
     return unlink(NativePath(path).c_str()) == 0;
 }
 
-OsFile::OsFile(OsFile&& other) noexcept : m_handle(other.m_handle), m_lastError(other.m_lastError)
-{
-    other.m_handle = kInvalid;
-}
-
-OsFile& OsFile::operator=(OsFile&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        m_handle = other.m_handle;
-        m_lastError = other.m_lastError;
-        other.m_handle = kInvalid;
-    }
-    return *this;
-}
-
-OsFile::~OsFile()
-{
-    Close();
-}
-
-bool OsFile::IsOpen() const noexcept
-{
-    return m_handle != kInvalid;
-}
-
 bool OsFile::Open(const CString& fullPath, OpenMode mode)
 {
     if (IsOpen()) {
