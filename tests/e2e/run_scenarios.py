@@ -16,6 +16,8 @@ import pathlib
 import sys
 import traceback
 
+# No bytecode caches in the source tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 import harness  # noqa: E402

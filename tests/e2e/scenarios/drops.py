@@ -63,7 +63,7 @@ def cancel_in_the_picker_writes_nothing_and_the_next_drop_asks_again(s):
 @scenario
 def a_dropped_folder_and_a_missing_file_fail_and_the_rest_goes_on(s):
     """Each failure is said in the order of the drop; the other files are converted."""
-    inputs, out = s.folder("in"), s.folder("out")
+    inputs, out = s.folder("in"), s.folder("Ausgabe für alle")
     first = s.input(inputs, "first.xer", xer_export("first"))
     folder = s.folder("in/a folder.xer")
     s.input(folder, "inside.xer", xer_export("inside"))
