@@ -21,7 +21,7 @@ import subprocess
 import time
 
 from PIL import Image
-from Xlib import X, display as xdisplay
+from Xlib import X, display as xdisplay, error as xerror
 
 import xdnd_drop
 
@@ -31,7 +31,6 @@ EXIT_WAIT = 20.0
 ICON_WAIT = 5.0
 POLL_INTERVAL = 0.05
 
-MAIN_CAPTION = "Kestrimo"
 PICKER_CAPTION = "Select Folder"
 PICKER_NAME_BOX = 1152
 PICKER_ENTRY_TEXT = "please choose output directory"
@@ -205,6 +204,7 @@ class Session:
         with contextlib.suppress(Exception):
             self.stop_wine()
         if self.x:
+            self.drag_source.close()
             self.x.close()
         self.xvfb.terminate()
         self.xvfb.wait()
@@ -231,10 +231,11 @@ class Session:
                        stderr=subprocess.DEVNULL)
 
     def _prepare_prefix(self):
-        # Processes left by an earlier run would still show on that run's display.
-        self.wineserver("-k")
-        self.wineserver("-w")
-        if not (self.prefix / "system.reg").exists():
+        if (self.prefix / "system.reg").exists():
+            # Processes left by an earlier run would still show on that run's display.
+            self.wineserver("-k")
+            self.wineserver("-w")
+        else:
             self.prefix.mkdir(parents=True, exist_ok=True)
             subprocess.run(["wineboot", "-i"], env=self.env, check=True, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL)
@@ -274,8 +275,12 @@ class Session:
         return image
 
     def x_pid(self, xid):
+        """The process that shows the X window, as Wine records it; None if the window is gone."""
         window = self.x.create_resource_object("window", xid)
-        value = window.get_full_property(self.x.intern_atom("_NET_WM_PID"), X.AnyPropertyType)
+        try:
+            value = window.get_full_property(self.x.intern_atom("_NET_WM_PID"), X.AnyPropertyType)
+        except xerror.BadWindow:
+            return None
         return value.value[0] if value else None
 
     def new_window(self, known, what):
