@@ -12,6 +12,7 @@
 #include <atomic>
 #include <memory>
 #include <new>
+#include <ostream>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -29,6 +30,12 @@ struct FailureCase {
     std::string text;
     UINT type;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 
 class FailureReport : public testing::TestWithParam<FailureCase> {
 protected:
@@ -178,6 +185,12 @@ struct EndingCase {
     std::function<void(HWND window)> act;
 };
 
+void PrintTo(const EndingCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+
 class MainWindowEnding : public testing::TestWithParam<EndingCase> {
 protected:
     TestApp m_app;
@@ -214,6 +227,12 @@ struct HelpCase {
     bool helpCalled;
     bool failureShown;
 };
+
+void PrintTo(const HelpCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 
 class HelpKey : public testing::TestWithParam<HelpCase> {
 protected:
