@@ -30,6 +30,8 @@ PROMPT_WAIT = 30.0
 EXIT_WAIT = 20.0
 ICON_WAIT = 5.0
 POLL_INTERVAL = 0.05
+# Wide enough for a message box that shows a path of 260 characters on one line.
+SCREEN_SIZE = "1920x1080"
 
 PICKER_CAPTION = "Select Folder"
 PICKER_NAME_BOX = 1152
@@ -211,7 +213,7 @@ class Session:
 
     def _start_x_server(self):
         read_end, write_end = os.pipe()
-        command = ["Xvfb", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-displayfd", str(write_end)]
+        command = ["Xvfb", "-screen", "0", f"{SCREEN_SIZE}x24", "-nolisten", "tcp", "-displayfd", str(write_end)]
         if self.display_number is not None:
             command.insert(1, f":{self.display_number}")
         self.xvfb = subprocess.Popen(command, pass_fds=[write_end], stdout=subprocess.DEVNULL,
@@ -242,7 +244,7 @@ class Session:
             self.wineserver("-w")
         # Every program joins one virtual desktop, which draws frames and keeps focus sane.
         self._wine("reg", "add", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/d", "e2e", "/f")
-        self._wine("reg", "add", r"HKCU\Software\Wine\Explorer\Desktops", "/v", "e2e", "/d", "1024x768", "/f")
+        self._wine("reg", "add", r"HKCU\Software\Wine\Explorer\Desktops", "/v", "e2e", "/d", SCREEN_SIZE, "/f")
         self.wineserver("-k")
         self.wineserver("-w")
 
@@ -273,6 +275,16 @@ class Session:
             self.screenshots.mkdir(parents=True, exist_ok=True)
             image.save(self.screenshots / f"{name}.png", optimize=True)
         return image
+
+    def on_screen(self, xid, area):
+        """Whether the rectangle `area` of the X window lies wholly on the screen, where an
+        image of it can be taken."""
+        root = self.x.screen().root
+        origin = root.translate_coords(self.x.create_resource_object("window", xid), 0, 0)
+        left, top, right, bottom = area
+        screen = root.get_geometry()
+        return (origin.x + left >= 0 and origin.y + top >= 0 and origin.x + right <= screen.width
+                and origin.y + bottom <= screen.height)
 
     def x_pid(self, xid):
         """The process that shows the X window, as Wine records it; None if the window is gone."""
@@ -325,6 +337,7 @@ class Prompt:
         """The kind of icon drawn, once it is drawn; "none" if none shows up."""
         xid = self.driver.x11_window(self.window.hwnd)
         area = self.control(MESSAGE_ICON_ID).rect
+        check(self.session.on_screen(xid, area), f"the icon of {self!r} lies outside the screen")
         def drawn():
             kind = icon_kind(self.session.screenshot(xid, None).crop(area))
             return None if kind == "none" else kind

@@ -1,6 +1,6 @@
 """Outputs that are already there, outputs that cannot be written, and a drive root as the folder."""
 
-from harness import check, scenario, win, wine_drive, xer_export
+from harness import check, check_equal, scenario, win, wine_drive, xer_export
 from reference import clean
 
 OUT = "[NO-POBS]"
@@ -96,3 +96,34 @@ def a_drive_root_as_the_folder_doubles_the_separator(s):
         s.expect_files(drive, {OUT + "root.xer": clean(xer_export("root"))})
         app.press_close()
         app.expect_exit()
+
+
+def nested_names(length):
+    """A relative path of folders that adds `length` characters to a path (its separators
+    included); short names, so that a message showing it can break its lines."""
+    full, rest = divmod(length, 31)
+    if rest == 1:
+        full, rest = full - 1, rest + 31
+    names = ["o" * 30] * full + (["o" * (rest - 1)] if rest else [])
+    check(names, "the scratch folder's path is too long for this scenario")
+    return "/".join(names)
+
+
+@scenario
+def an_output_path_of_260_characters_or_more_fails_to_create(s):
+    """An output path of 259 characters is written; one of 260 cannot be created."""
+    inputs = s.folder("in")
+    out = s.folder(nested_names(240 - len(win(s.root))))
+    check_equal(len(win(out)), 240, "the length of the output folder's path")
+    fits = s.input(inputs, "fits9.xer", xer_export("fits"))
+    over = s.input(inputs, "over10.xer", xer_export("over"))
+    check_equal([len(f"{win(out)}\\{OUT}{p.name}") for p in (fits, over)], [259, 260], "the output paths' lengths")
+
+    app = s.start()
+    app.drop(fits, over)
+    app.picker().choose(win(out))
+    app.message(f"Failed to create file {win(out)}\\{OUT}over10.xer").ok()
+    app.count_message(1, win(out)).ok()
+    s.expect_files(out, {OUT + "fits9.xer": clean(xer_export("fits"))})
+    app.press_close()
+    app.expect_exit()
