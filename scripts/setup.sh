@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32 xvfb x11-utils x11-apps xauth
   python3 python3-xlib python3-pefile icoutils python3-pil
-  hyperfine mawk
+  hyperfine mawk time
 )
 
 missing=()
