@@ -349,10 +349,16 @@ class Prompt:
     def screenshot(self, name):
         self.session.screenshot(self.driver.x11_window(self.window.hwnd), name)
 
+    def drop(self, *paths):
+        """Drags the files onto this prompt and drops them there."""
+        accepted = self.session.drag_source.drop(self.driver.x11_window(self.window.hwnd), [str(p) for p in paths])
+        check(accepted, f"{self!r} refused the drop at the X11 level")
+
     def press(self, button):
         check(button in self.buttons, f"{self!r} has no button {button}; it has {self.buttons}")
         self.driver.ask("press", self.window.hwnd, button)
-        wait_until(lambda: not self.driver.exists(self.window.hwnd), f"{self!r} to close after {button}")
+        wait_until(lambda: not self.driver.exists(self.window.hwnd), f"{self!r} to close after {button}",
+                   describe=self.session.describe_windows)
 
     def __repr__(self):
         return f"<prompt {self.caption!r} {self.window.hwnd}>"

@@ -116,7 +116,7 @@ def one_name_twice_in_one_drop_asks_before_the_second(s):
 
 @scenario
 def a_drop_while_a_question_is_open_is_refused(s):
-    """A second drop that arrives during the first one's prompt converts nothing, then or later."""
+    """Drops during a prompt, on the window or on the prompt itself, convert nothing, then or later."""
     inputs, out = s.folder("in"), s.folder("out")
     first = s.input(inputs, "first.xer", xer_export("first"))
     intruder = s.input(inputs, "intruder.xer", xer_export("intruder"))
@@ -128,6 +128,7 @@ def a_drop_while_a_question_is_open_is_refused(s):
     app.drop(first)
     question = app.question(f"File {win(out)}\\{OUT}first.xer already exists. Overwrite it?")
     app.drop(intruder)
+    question.drop(intruder)
     question.yes()
     app.count_message(1, win(out)).ok()
     app.expect_idle()
