@@ -26,9 +26,9 @@ EXIT_SKIPPED = 77
 
 
 def load(path):
-    spec = importlib.util.spec_from_file_location(pathlib.Path(path).stem, path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location(pathlib.Path(path).stem, path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return list(harness.SCENARIOS)
 
 
