@@ -12,6 +12,6 @@ fi
 
 scripts/setup.sh
 cmake --preset windows
-cmake --build --preset windows
+cmake --build --preset windows --target Kestrimo
 
 KESTRIMO_WINE_BUILD_DIR=$PWD/build/windows exec cmake/wine-run build/windows/app/Kestrimo.exe
