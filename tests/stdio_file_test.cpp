@@ -226,27 +226,18 @@ TEST(Open, FailsWithoutCreatingAnything)
     EXPECT_FALSE(fs::exists(folder / "nofolder"));
 }
 
-TEST(Open, ReplaceLeavesExactlyTheNewBytes)
+TEST(Open, WritingOverALongerFileLeavesExactlyTheNewBytes)
 {
-    ScratchFolder folder;
-    WriteBytes(folder / "old.xer", std::string(10000, 'o'));
-    CStdioFile output;
-    ASSERT_TRUE(output.Open(ToCString(folder / "old.xer"), OpenMode::Replace));
-    output.WriteString(u"0123456789");
-    output.WriteString(u"\n");
-    output.Close();
-    EXPECT_EQ(ReadBytes(folder / "old.xer"), "0123456789\r\n");
-}
-
-TEST(Open, CreateEmptiesAnExistingFile)
-{
-    ScratchFolder folder;
-    WriteBytes(folder / "old.xer", std::string(5000, 'o'));
-    CStdioFile output;
-    ASSERT_TRUE(output.Open(ToCString(folder / "old.xer"), OpenMode::Create));
-    output.WriteString(u"new\n");
-    output.Close();
-    EXPECT_EQ(ReadBytes(folder / "old.xer"), "new\r\n");
+    for (OpenMode mode : {OpenMode::Replace, OpenMode::Create}) {
+        ScratchFolder folder;
+        WriteBytes(folder / "old.xer", std::string(10000, 'o'));
+        CStdioFile output;
+        ASSERT_TRUE(output.Open(ToCString(folder / "old.xer"), mode));
+        output.WriteString(u"0123456789");
+        output.WriteString(u"\n");
+        output.Close();
+        EXPECT_EQ(ReadBytes(folder / "old.xer"), "0123456789\r\n") << (mode == OpenMode::Replace ? "replace" : "create");
+    }
 }
 
 TEST(Open, ReadOnlyFilesRefuseCreateAndReplace)
