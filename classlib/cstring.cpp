@@ -1,7 +1,8 @@
 #include "cstring.h"
 
+#include "text_storage.h"
+
 #include <cstdarg>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -15,6 +16,11 @@ std::size_t TerminatedLength(const char16_t* text) noexcept
         ++length;
     }
     return length;
+}
+
+std::size_t StorageSize(const char16_t* data, std::size_t capacity) noexcept
+{
+    return data ? (capacity + 1) * sizeof(char16_t) : 0;
 }
 
 }  // namespace
@@ -49,7 +55,7 @@ CString& CString::operator=(const CString& other)
 CString& CString::operator=(CString&& other) noexcept
 {
     if (this != &other) {
-        std::free(m_data);
+        FreeTextStorage(m_data, StorageSize(m_data, m_capacity));
         m_data = other.m_data;
         m_length = other.m_length;
         m_capacity = other.m_capacity;
@@ -61,7 +67,7 @@ CString& CString::operator=(CString&& other) noexcept
 
 CString::~CString()
 {
-    std::free(m_data);
+    FreeTextStorage(m_data, StorageSize(m_data, m_capacity));
 }
 
 void CString::Empty() noexcept
@@ -93,7 +99,7 @@ void CString::Reserve(std::size_t length)
     if (capacity < 15) {
         capacity = 15;
     }
-    void* grown = std::realloc(m_data, (capacity + 1) * sizeof(char16_t));
+    void* grown = GrowTextStorage(m_data, StorageSize(m_data, m_capacity), (capacity + 1) * sizeof(char16_t));
     if (!grown) {
         throw std::bad_alloc();
     }

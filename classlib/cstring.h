@@ -10,9 +10,9 @@
 // The storage is always followed by one U+0000 so that it can be handed to
 // functions that want a terminated string.
 //
-// Storage comes from malloc/realloc: growing a very long line then moves pages
-// instead of copying them, which keeps the peak memory of a huge line close to
-// the line itself. A failed allocation throws std::bad_alloc.
+// Storage grows without copying where the platform allows (text_storage.h),
+// which keeps the peak memory of a huge line close to the line itself. A failed
+// allocation throws std::bad_alloc.
 class CString {
 public:
     CString() noexcept;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 TEST(CString, CountsItsLengthSoThatNulIsAnOrdinaryCharacter)
@@ -31,6 +33,29 @@ TEST(CString, EmptyKeepsNothingButStorage)
     EXPECT_EQ(text.GetString()[0], u'\0');
     text += u"x";
     EXPECT_EQ(text, u"x");
+}
+
+TEST(CString, GrowsPastSeveralMegabytesKeepingEveryCharacter)
+{
+    // Past the size at which storage may come from another source than the heap.
+    CString text;
+    char16_t chunk[1000];
+    for (std::size_t round = 0; round < 3000; ++round) {
+        for (std::size_t i = 0; i < 1000; ++i) {
+            chunk[i] = static_cast<char16_t>((round * 1000 + i) % 65521);
+        }
+        text.Append(chunk, 1000);
+    }
+    ASSERT_EQ(text.GetLength(), 3000000u);
+    for (std::size_t i = 0; i < text.GetLength(); i += 997) {
+        ASSERT_EQ(text[i], static_cast<char16_t>(i % 65521)) << i;
+    }
+    CString copy = text;
+    CString moved = std::move(text);
+    EXPECT_EQ(copy, moved);
+    copy += u"x";
+    EXPECT_EQ(copy.GetLength(), 3000001u);
+    EXPECT_EQ(copy[3000000], u'x');
 }
 
 TEST(CString, FormatFillsNumbersAndTexts)
