@@ -75,14 +75,6 @@ void CString::Empty() noexcept
     Truncate(0);
 }
 
-void CString::Truncate(std::size_t length) noexcept
-{
-    if (length < m_length) {
-        m_length = length;
-        m_data[length] = u'\0';
-    }
-}
-
 void CString::Reserve(std::size_t length)
 {
     if (length <= m_capacity && m_data) {
@@ -105,14 +97,6 @@ void CString::Reserve(std::size_t length)
     }
     m_data = static_cast<char16_t*>(grown);
     m_capacity = capacity;
-}
-
-char16_t* CString::GetBufferSetLength(std::size_t length)
-{
-    Reserve(length);
-    m_length = length;
-    m_data[length] = u'\0';
-    return m_data;
 }
 
 CString& CString::Append(const char16_t* text, std::size_t length)

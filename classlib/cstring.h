@@ -33,8 +33,22 @@ public:
     void Empty() noexcept;
     // Sets the length to `length` (keeping the first characters) and returns the
     // storage, so that a caller can fill the new characters in place.
-    char16_t* GetBufferSetLength(std::size_t length);
-    void Truncate(std::size_t length) noexcept;
+    char16_t* GetBufferSetLength(std::size_t length)
+    {
+        if (length > m_capacity || !m_data) {
+            Reserve(length);
+        }
+        m_length = length;
+        m_data[length] = u'\0';
+        return m_data;
+    }
+    void Truncate(std::size_t length) noexcept
+    {
+        if (length < m_length) {
+            m_length = length;
+            m_data[length] = u'\0';
+        }
+    }
 
     CString& Append(const char16_t* text, std::size_t length);
     CString& operator+=(const CString& other) { return Append(other.GetString(), other.m_length); }
