@@ -97,26 +97,24 @@ TEST(LanguageResourceLibrary, IsTakenFromBesideTheExecutableWhenThere)
     EXPECT_NE(FindResourceW(library.Get(), MAKEINTRESOURCEW(IDD_MAIN_DIALOG), RT_DIALOG), nullptr);
 }
 
+bool SettingsKeyExists()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Local AppWizard-Generated Applications", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
 TEST(SettingsKey, IsRememberedAndCreatesNothing)
 {
     TestApp app;
-    HKEY before = nullptr;
-    const bool existedBefore =
-        RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Local AppWizard-Generated Applications", 0, KEY_READ, &before) ==
-        ERROR_SUCCESS;
-    if (existedBefore) {
-        RegCloseKey(before);
-    }
+    const bool existedBefore = SettingsKeyExists();
     app.SetRegistryKey(u"Local AppWizard-Generated Applications");
     EXPECT_EQ(Text(app.GetRegistryKey()), "Local AppWizard-Generated Applications");
-    HKEY after = nullptr;
-    const bool existsAfter =
-        RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Local AppWizard-Generated Applications", 0, KEY_READ, &after) ==
-        ERROR_SUCCESS;
-    if (existsAfter) {
-        RegCloseKey(after);
-    }
-    EXPECT_EQ(existsAfter, existedBefore);
+    EXPECT_EQ(SettingsKeyExists(), existedBefore);
 }
 
 TEST(MessageBoxIcons, DependOnTheButtonsUnlessGiven)
