@@ -14,4 +14,8 @@ scripts/setup.sh
 cmake --preset windows
 cmake --build --preset windows --target Kestrimo
 
+if ! wine --version >/dev/null 2>&1; then
+  echo "run: this machine cannot run 32-bit x86 programs ('wine --version' fails), so Wine cannot start Kestrimo.exe here" >&2
+  exit 1
+fi
 KESTRIMO_WINE_BUILD_DIR=$PWD/build/windows exec cmake/wine-run build/windows/app/Kestrimo.exe
