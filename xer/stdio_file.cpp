@@ -16,64 +16,6 @@ void ReportToStandardError(const CString& message)
 
 DestructorFailureReporter g_reportDestructorFailure = ReportToStandardError;
 
-// The loops below handle characters in runs that the compiler turns into vector
-// instructions. A line is seldom a whole number of vectors, and handling its last
-// few characters one at a time would cost as much as all the others, so a run of
-// at least one group ends with a whole group that overlaps the one before it:
-// those characters are handled twice, with the same result. Source and target
-// never overlap (__restrict), which spares the compiler a check on every call.
-constexpr std::size_t kGroup = 16;
-
-void WidenRun(const unsigned char* __restrict bytes, std::size_t count, char16_t* __restrict characters)
-{
-    for (std::size_t i = 0; i < count; ++i) {
-        characters[i] = bytes[i];
-    }
-}
-
-// Each byte becomes the character with the same code.
-void AppendBytes(CString& line, const unsigned char* bytes, std::size_t count)
-{
-    const std::size_t old = line.GetLength();
-    char16_t* characters = line.GetBufferSetLength(old + count) + old;
-    if (count < kGroup) {
-        WidenRun(bytes, count, characters);
-        return;
-    }
-    WidenRun(bytes, count - count % kGroup, characters);
-    WidenRun(bytes + count - kGroup, kGroup, characters + count - kGroup);
-}
-
-// Stores each character as its byte and returns all code units ORed together,
-// an LF counting as 0xFFFF: a bit of 0xFF00 in the result means that the run held
-// an LF or a character above U+00FF. One mask of code units rather than two
-// bools, so that the compiler vectorises the loop.
-char16_t NarrowRun(const char16_t* __restrict text, std::size_t count, unsigned char* __restrict bytes)
-{
-    char16_t seen = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const char16_t c = text[i];
-        seen |= static_cast<char16_t>(c | (c == u'\n' ? 0xFFFF : 0));
-        bytes[i] = static_cast<unsigned char>(c);
-    }
-    return seen;
-}
-
-// Stores each character of `text` as its byte and tells whether the text was
-// plain: no LF and nothing above U+00FF. Out of line because inlined into Write
-// it compiles to markedly slower code.
-__attribute__((noinline)) bool NarrowPlainText(const char16_t* text, std::size_t count, unsigned char* bytes)
-{
-    char16_t seen = 0;
-    if (count < kGroup) {
-        seen = NarrowRun(text, count, bytes);
-    } else {
-        seen = NarrowRun(text, count - count % kGroup, bytes) |
-               NarrowRun(text + count - kGroup, kGroup, bytes + count - kGroup);
-    }
-    return (seen & 0xFF00) == 0;
-}
-
 // The file part of a path as the compiler wrote it, whichever separator it used.
 const char16_t* SourceFileName(const char16_t* path)
 {
@@ -94,7 +36,8 @@ void SetDestructorFailureReporter(DestructorFailureReporter reporter)
 }
 
 CStdioFile::CStdioFile(std::size_t bufferSize)
-    : m_bufferSize(bufferSize == 0 ? 1 : bufferSize), m_buffer(new unsigned char[m_bufferSize])
+    : m_loops(ChosenTextLoops()), m_bufferSize(bufferSize == 0 ? 1 : bufferSize),
+      m_buffer(new unsigned char[m_bufferSize])
 {
 }
 
@@ -150,7 +93,9 @@ bool CStdioFile::ReadString(CString& line)
         const void* lineFeed = std::memchr(start, '\n', available);
         const std::size_t count =
             lineFeed ? static_cast<std::size_t>(static_cast<const unsigned char*>(lineFeed) - start) : available;
-        AppendBytes(line, start, count);
+        // Each byte becomes the character with the same code.
+        const std::size_t old = line.GetLength();
+        m_loops.widen(start, count, line.GetBufferSetLength(old + count) + old);
         delivered = true;
         if (lineFeed) {
             m_position += count + 1;
@@ -196,7 +141,7 @@ void CStdioFile::Write(const char16_t* text, std::size_t length)
         // almost always no LF and nothing above U+00FF, and the run stands.
         const std::size_t run = std::min(length, m_bufferSize - m_position);
         std::size_t plain = run;
-        if (!NarrowPlainText(text, run, m_buffer.get() + m_position)) {
+        if (!m_loops.narrowPlainText(text, run, m_buffer.get() + m_position)) {
             plain = 0;
             while (plain < run && text[plain] != u'\n' && text[plain] <= 0xFF) {
                 ++plain;

@@ -2,6 +2,7 @@
 
 #include "classlib/cstring.h"
 #include "os_file.h"
+#include "text_loops.h"
 
 #include <cstddef>
 #include <memory>
@@ -51,6 +52,7 @@ private:
     void Flush();
     [[noreturn]] void ThrowWriteError(long osError) const;
 
+    const TextLoops& m_loops;
     OsFile m_file;
     CString m_fullPath;
     std::size_t m_bufferSize;
