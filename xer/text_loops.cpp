@@ -60,9 +60,9 @@ bool PortableNarrowPlainText(const char16_t* text, std::size_t count, unsigned c
 }
 
 #if defined(__x86_64__)
-// AVX2 versions, written out because the compiler's own vectors for these loops
-// come out at twice the instructions. The same overlapping last group as above;
-// runs shorter than one group take the portable loops.
+// AVX2 versions, written with intrinsics: the loops above compiled for AVX2 take
+// about a third more instructions. The same overlapping last group as above;
+// runs shorter than the smallest group take the portable loops.
 constexpr std::size_t kWideGroup = 16;    // bytes widened per step
 constexpr std::size_t kNarrowGroup = 32;  // characters narrowed per step
 
@@ -104,11 +104,29 @@ __attribute__((target("avx2"))) void NarrowGroupAvx2(const char16_t* text, unsig
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(bytes), packed);
 }
 
+// Half a group, for runs of 16 to 31 characters (a good third of the lines of an
+// export). Returns a mark wherever the half was not plain.
+__attribute__((target("avx2"))) __m128i NarrowHalfGroupAvx2(const char16_t* text, unsigned char* bytes)
+{
+    const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+    const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + kNarrowGroup / 4));
+    const __m128i packed = _mm_packus_epi16(first, second);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes), packed);
+    const __m128i high = _mm_and_si128(_mm_or_si128(first, second), _mm_set1_epi16(static_cast<short>(0xFF00)));
+    return _mm_or_si128(high, _mm_cmpeq_epi8(packed, _mm_set1_epi8('\n')));
+}
+
 __attribute__((target("avx2"))) bool Avx2NarrowPlainText(const char16_t* text, std::size_t count,
                                                          unsigned char* bytes)
 {
-    if (count < kNarrowGroup) {
+    constexpr std::size_t kHalf = kNarrowGroup / 2;
+    if (count < kHalf) {
         return PortableNarrowPlainText(text, count, bytes);
+    }
+    if (count < kNarrowGroup) {
+        const __m128i marks = _mm_or_si128(NarrowHalfGroupAvx2(text, bytes),
+                                           NarrowHalfGroupAvx2(text + count - kHalf, bytes + count - kHalf));
+        return _mm_testz_si128(marks, marks) != 0;
     }
     NarrowedAvx2 seen{_mm256_setzero_si256(), _mm256_setzero_si256()};
     const std::size_t last = count - kNarrowGroup;
