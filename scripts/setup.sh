@@ -7,7 +7,8 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine32 xvfb x11-utils x11-apps xauth
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  wine wine32 wine64 xvfb x11-utils x11-apps xauth
   python3 python3-xlib python3-pefile icoutils python3-pil
   hyperfine mawk time
 )

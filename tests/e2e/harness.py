@@ -33,6 +33,12 @@ POLL_INTERVAL = 0.05
 # Wide enough for a message box that shows a path of 260 characters on one line.
 SCREEN_SIZE = "1920x1080"
 
+# The 32-bit program runs under Debian's wine command; its 64-bit test build,
+# for machines that cannot run 32-bit code, under the 64-bit loader, which that
+# command does not choose while wine32 is installed.
+WINE_ARCH = os.environ.get("KESTRIMO_WINE_ARCH", "win32")
+WINE = "/usr/lib/wine/wine64" if WINE_ARCH == "win64" else "wine"
+
 PICKER_CAPTION = "Select Folder"
 PICKER_NAME_BOX = 1152
 PICKER_ENTRY_TEXT = "please choose output directory"
@@ -111,7 +117,7 @@ class Driver:
     """The prompt driver process: one command a line in, item lines and ok/error out."""
 
     def __init__(self, exe, env):
-        self.process = subprocess.Popen(["wine", str(exe)], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+        self.process = subprocess.Popen([WINE, str(exe)], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         stderr=subprocess.DEVNULL, env=env)
 
     def ask(self, *fields):
@@ -196,8 +202,10 @@ class Session:
 
     def __enter__(self):
         self._start_x_server()
-        self.env = dict(os.environ, DISPLAY=self.display, WINEPREFIX=str(self.prefix), WINEARCH="win32",
+        self.env = dict(os.environ, DISPLAY=self.display, WINEPREFIX=str(self.prefix), WINEARCH=WINE_ARCH,
                         WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        if WINE_ARCH == "win64":
+            self.env["WINELOADER"] = WINE  # for the processes that Wine starts itself
         self._prepare_prefix()
         self.start_wine()
         return self
@@ -229,7 +237,7 @@ class Session:
         self.drag_source = xdnd_drop.DragSource(self.display)
 
     def _wine(self, *args):
-        subprocess.run(["wine", *args], env=self.env, check=True, stdout=subprocess.DEVNULL,
+        subprocess.run([WINE, *args], env=self.env, check=True, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
 
     def _prepare_prefix(self):
@@ -239,7 +247,7 @@ class Session:
             self.wineserver("-w")
         else:
             self.prefix.mkdir(parents=True, exist_ok=True)
-            subprocess.run(["wineboot", "-i"], env=self.env, check=True, stdout=subprocess.DEVNULL,
+            subprocess.run([WINE, "wineboot", "-i"], env=self.env, check=True, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL)
             self.wineserver("-w")
         # Every program joins one virtual desktop, which draws frames and keeps focus sane.
@@ -394,7 +402,7 @@ class Program:
         self.exe = pathlib.Path(exe)
         # The caption of the program's message boxes: its file name without the extension.
         self.name = box_caption or self.exe.stem
-        self.process = subprocess.Popen(["wine", str(exe), *args], cwd=cwd, env=env, stdout=subprocess.DEVNULL,
+        self.process = subprocess.Popen([WINE, str(exe), *args], cwd=cwd, env=env, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         self.main = wait_until(self._own_main_window, f"the main window of {self.exe.name}",
                                describe=session.describe_windows)

@@ -38,22 +38,24 @@ T At(const std::string& bytes, std::size_t offset)
 }
 
 // The headers of the image file, and its sections for turning addresses into offsets.
+// The image is built for the same CPU as this test, so the system's own header
+// layout (PE32, or PE32+ in the 64-bit test build) is the one to read it with.
 class PeFile {
 public:
     explicit PeFile(const std::wstring& path) : m_bytes(ReadFile(path))
     {
         const auto dos = At<IMAGE_DOS_HEADER>(m_bytes, 0);
         m_headersAt = static_cast<std::size_t>(dos.e_lfanew);
-        m_headers = At<IMAGE_NT_HEADERS32>(m_bytes, m_headersAt);
+        m_headers = At<IMAGE_NT_HEADERS>(m_bytes, m_headersAt);
         const std::size_t sections =
-            m_headersAt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) + m_headers.FileHeader.SizeOfOptionalHeader;
+            m_headersAt + offsetof(IMAGE_NT_HEADERS, OptionalHeader) + m_headers.FileHeader.SizeOfOptionalHeader;
         for (unsigned i = 0; i < m_headers.FileHeader.NumberOfSections; ++i) {
             m_sections.push_back(At<IMAGE_SECTION_HEADER>(m_bytes, sections + i * sizeof(IMAGE_SECTION_HEADER)));
         }
     }
 
     bool Valid() const { return m_bytes.size() > 0x200 && m_headers.Signature == IMAGE_NT_SIGNATURE; }
-    const IMAGE_NT_HEADERS32& Headers() const { return m_headers; }
+    const IMAGE_NT_HEADERS& Headers() const { return m_headers; }
 
     // The names of the DLLs that the image imports, as written.
     std::vector<std::string> ImportedDlls() const
@@ -83,7 +85,7 @@ private:
 
     std::string m_bytes;
     std::size_t m_headersAt = 0;
-    IMAGE_NT_HEADERS32 m_headers{};
+    IMAGE_NT_HEADERS m_headers{};
     std::vector<IMAGE_SECTION_HEADER> m_sections;
 };
 
@@ -148,13 +150,19 @@ private:
     std::size_t m_at = 0;
 };
 
-TEST(ExecutableImage, IsA32BitVistaGuiProgramWithAslrDepAndNoRuntimeDlls)
+TEST(ExecutableImage, IsAVistaGuiProgramForItsCpuWithAslrDepAndNoRuntimeDlls)
 {
     const PeFile image(KestrimoExePath());
     ASSERT_TRUE(image.Valid());
-    const IMAGE_NT_HEADERS32& headers = image.Headers();
+    const IMAGE_NT_HEADERS& headers = image.Headers();
+#if defined(_WIN64)
+    // The 64-bit test build of the same sources; the program that ships is the 32-bit one.
+    EXPECT_EQ(headers.FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
+    EXPECT_EQ(headers.OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR64_MAGIC);
+#else
     EXPECT_EQ(headers.FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
     EXPECT_EQ(headers.OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR32_MAGIC);
+#endif
     EXPECT_EQ(headers.OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
     EXPECT_EQ(headers.OptionalHeader.MajorOperatingSystemVersion, 6);
     EXPECT_EQ(headers.OptionalHeader.MinorOperatingSystemVersion, 0);
