@@ -68,6 +68,7 @@ bool PortableNarrowPlainText(const char16_t* text, std::size_t count, unsigned c
 // runs shorter than the smallest group take the portable loops.
 constexpr std::size_t kWideGroup = 16;    // bytes widened per step
 constexpr std::size_t kNarrowGroup = 32;  // characters narrowed per step
+constexpr std::size_t kNarrowHalf = kNarrowGroup / 2;
 
 __attribute__((target("avx2"))) void WidenGroupAvx2(const unsigned char* bytes, char16_t* characters)
 {
@@ -99,7 +100,7 @@ __attribute__((target("avx2"))) void NarrowGroupAvx2(const char16_t* text, unsig
                                                      NarrowedAvx2& seen)
 {
     const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
-    const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + kNarrowGroup / 2));
+    const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + kNarrowHalf));
     // The pack works within each 128-bit lane; the permute puts the quarters in order.
     const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(first, second), 0xD8);
     seen.units = _mm256_or_si256(seen.units, _mm256_or_si256(first, second));
@@ -112,7 +113,7 @@ __attribute__((target("avx2"))) void NarrowGroupAvx2(const char16_t* text, unsig
 __attribute__((target("avx2"))) __m128i NarrowHalfGroupAvx2(const char16_t* text, unsigned char* bytes)
 {
     const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
-    const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + kNarrowGroup / 4));
+    const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + kNarrowHalf / 2));
     const __m128i packed = _mm_packus_epi16(first, second);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes), packed);
     const __m128i high = _mm_and_si128(_mm_or_si128(first, second), _mm_set1_epi16(static_cast<short>(0xFF00)));
@@ -122,13 +123,12 @@ __attribute__((target("avx2"))) __m128i NarrowHalfGroupAvx2(const char16_t* text
 __attribute__((target("avx2"))) bool Avx2NarrowPlainText(const char16_t* text, std::size_t count,
                                                          unsigned char* bytes)
 {
-    constexpr std::size_t kHalf = kNarrowGroup / 2;
-    if (count < kHalf) {
+    if (count < kNarrowHalf) {
         return PortableNarrowPlainText(text, count, bytes);
     }
     if (count < kNarrowGroup) {
         const __m128i marks = _mm_or_si128(NarrowHalfGroupAvx2(text, bytes),
-                                           NarrowHalfGroupAvx2(text + count - kHalf, bytes + count - kHalf));
+                                           NarrowHalfGroupAvx2(text + count - kNarrowHalf, bytes + count - kNarrowHalf));
         return _mm_testz_si128(marks, marks) != 0;
     }
     NarrowedAvx2 seen{_mm256_setzero_si256(), _mm256_setzero_si256()};
