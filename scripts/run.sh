@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds Kestrimo.exe and starts it: under Wine on the current $DISPLAY (in the
-# Wine prefix build/windows/wineprefix, made on first use, as for the tests).
-# On a fresh Debian 12 machine, as root, it first installs what it needs.
+# Builds Kestrimo.exe and starts it under Wine on the current $DISPLAY, in its
+# build's own Wine prefix (build/windows/wineprefix), made on first use as for
+# the tests. On a fresh Debian 12 machine, as root, it first installs what it needs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
