@@ -1,14 +1,6 @@
-# Cross build for 32-bit Windows with Debian's MinGW-w64 (the posix threading
-# flavour, which has std::thread and std::mutex). Test programs run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build of the program: 32-bit Windows.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
+set(KESTRIMO_MINGW_TRIPLET i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)
 # cmake/wine-run reads this from the cache to choose the Wine for the build.
 set(KESTRIMO_WINE_ARCH win32 CACHE INTERNAL "the architecture of the Wine prefix that runs this build")
