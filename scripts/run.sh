@@ -11,13 +11,8 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 scripts/setup.sh
-# Where the kernel cannot run 32-bit x86 code, the 64-bit build of the same
-# sources stands in for the 32-bit program (as in the tests).
-windows=windows
-if ! wine --version >/dev/null 2>&1; then
-  echo "run: this machine cannot run 32-bit x86 programs; starting the 64-bit build instead" >&2
-  windows=windows64
-fi
+# Where Wine cannot run the 32-bit program, its 64-bit build stands in (as in the tests).
+windows=$(scripts/windows-preset)
 cmake --preset "$windows"
 cmake --build --preset "$windows" --target Kestrimo
 

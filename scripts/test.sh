@@ -15,17 +15,12 @@ ctest --preset native
 echo "== Windows build"
 cmake --preset windows
 cmake --build --preset windows
-# Wine runs the program as 32-bit x86 code, which some kernels cannot execute
-# (virtual machines without a 32-bit compatibility mode). There the same sources
-# are built for 64-bit Windows and tested under 64-bit Wine instead, which checks
-# all of the Windows code but not the 32-bit image itself.
-windows=windows
-if ! wine --version >/dev/null 2>&1; then
-  echo "test.sh: this machine cannot run 32-bit x86 programs ('wine --version' fails):" \
-    "testing the 64-bit Windows build of the same sources instead" >&2
-  windows=windows64
-  cmake --preset windows64
-  cmake --build --preset windows64
+# Where Wine cannot run the 32-bit program, its 64-bit build is tested instead,
+# which checks all of the Windows code but not the 32-bit image itself.
+windows=$(scripts/windows-preset)
+if [ "$windows" != windows ]; then
+  cmake --preset "$windows"
+  cmake --build --preset "$windows"
 fi
 
 echo "== Windows tests under Wine ($windows)"
